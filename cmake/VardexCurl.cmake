@@ -1,0 +1,13 @@
+# Finds the static plain-HTTP libcurl that tools/setup built from Debian's curl source package.
+set(VARDEX_CACHE "$ENV{VARDEX_CACHE}")
+if(NOT VARDEX_CACHE)
+  set(VARDEX_CACHE "$ENV{HOME}/.cache/vardex")
+endif()
+set(VARDEX_CURL_ROOT "${VARDEX_CACHE}/curl-${CMAKE_SYSTEM_PROCESSOR}" CACHE PATH "libcurl built for this target")
+find_library(VARDEX_CURL_LIBRARY NAMES curl libcurl PATHS ${VARDEX_CURL_ROOT}/lib NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT VARDEX_CURL_LIBRARY)
+  message(FATAL_ERROR "libcurl for ${CMAKE_SYSTEM_PROCESSOR} not found under ${VARDEX_CURL_ROOT}: run tools/setup")
+endif()
+add_library(vardex_curl INTERFACE)
+target_include_directories(vardex_curl INTERFACE ${VARDEX_CURL_ROOT}/include)
+target_link_libraries(vardex_curl INTERFACE ${VARDEX_CURL_LIBRARY} ws2_32 crypt32 bcrypt)
