@@ -1,0 +1,3 @@
+#include "remedy/debugger_hijacks.h"
+
+void RemoveDebuggerHijacks(bool) {}

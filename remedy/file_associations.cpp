@@ -1,0 +1,3 @@
+#include "remedy/file_associations.h"
+
+void RepairExecutableAssociations() {}

@@ -1,0 +1,3 @@
+#include "ui/main_window.h"
+
+int RunMainWindow(const wchar_t*, int) { return 0; }
