@@ -23,7 +23,9 @@ TEST(ProxyRecord, SetsOnlyTheFlagsWordToDirectAndAutoDetect) {
   ASSERT_EQ(repaired.size(), 60u);
   EXPECT_EQ((std::vector<uint8_t>(repaired.begin() + 8, repaired.begin() + 12)), (std::vector<uint8_t>{9, 0, 0, 0}));
   for (size_t i = 0; i < 60; ++i) {
-    if (i < 8 || i >= 12) EXPECT_EQ(repaired[i], record[i]) << "byte " << i;
+    if (i < 8 || i >= 12) {
+      EXPECT_EQ(repaired[i], record[i]) << "byte " << i;
+    }
   }
 
   for (size_t size : {0, 11}) {
