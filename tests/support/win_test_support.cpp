@@ -204,7 +204,18 @@ VARDEX_TEST_HELPER(SleepHelper, L"sleep") {
   return 0;
 }
 
+// A copy of the test program started as an "installer": with VARDEX_TEST_LAUNCH_RECORD naming a
+// file, it writes its own image path and command line there (UTF-8, one per line) and ends.
+static bool RecordLaunch() {
+  wchar_t record[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"VARDEX_TEST_LAUNCH_RECORD", record, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
+  WriteFileText(record, Narrow(TestProgramPath()) + "\n" + Narrow(GetCommandLineW()) + "\n");
+  return true;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (RecordLaunch()) return 0;
   if (argc >= 3 && std::wstring(argv[1]) == L"--helper") {
     auto helper = Helpers().find(argv[2]);
     if (helper == Helpers().end()) return 254;
