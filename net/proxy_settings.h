@@ -7,6 +7,8 @@
 #include <vector>
 
 inline constexpr wchar_t kInternetSettingsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+// KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY.
+inline constexpr uint32_t kInternetSettingsAccess = 0x2001F;
 
 inline constexpr wchar_t kProxyQuestionText[] =
     L"Vardex has detected possible issues with your Internet connection proxy settings. These issues may have been "
