@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 #include <unknwn.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -66,6 +67,7 @@ VARDEX_HANDLE_TRAITS(GdiObject, HGDIOBJ, nullptr, DeleteObject);
 VARDEX_HANDLE_TRAITS(MemoryDc, HDC, nullptr, DeleteDC);
 VARDEX_HANDLE_TRAITS(LocalMemory, HLOCAL, nullptr, LocalFree);
 VARDEX_HANDLE_TRAITS(GlobalMemory, HGLOBAL, nullptr, GlobalFree);
+VARDEX_HANDLE_TRAITS(Internet, HINTERNET, nullptr, InternetCloseHandle);
 }  // namespace handle_traits
 #undef VARDEX_HANDLE_TRAITS
 
@@ -82,6 +84,7 @@ using UniqueGdiObject = UniqueResource<handle_traits::GdiObject>;
 using UniqueMemoryDc = UniqueResource<handle_traits::MemoryDc>;
 using UniqueLocal = UniqueResource<handle_traits::LocalMemory>;
 using UniqueGlobal = UniqueResource<handle_traits::GlobalMemory>;
+using UniqueInternet = UniqueResource<handle_traits::Internet>;  // WinINet root, connection and request handles
 
 // A COM reference: released once, when the owner goes.
 template <typename T>
