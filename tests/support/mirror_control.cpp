@@ -142,6 +142,13 @@ bool MirrorRequest::HasHeader(const std::string& name) const {
   return false;
 }
 
+std::vector<std::string> MirrorRequest::HeaderValues(const std::string& name) const {
+  std::vector<std::string> values;
+  for (const auto& header : headers)
+    if (_stricmp(header.first.c_str(), name.c_str()) == 0) values.push_back(header.second);
+  return values;
+}
+
 void MirrorReset() {
   std::string body;
   Call("POST", "/reset", std::string(), &body);

@@ -44,6 +44,8 @@ struct MirrorRequest {
   // The first header of that name (case-insensitive); empty when absent.
   std::string Header(const std::string& name) const;
   bool HasHeader(const std::string& name) const;
+  // Every value sent under that name, in order.
+  std::vector<std::string> HeaderValues(const std::string& name) const;
 };
 
 // Forgets every route and every recorded request.
