@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "common/handles.h"
+#include "net/http_transfer.h"
 #include "net/moniker_download.h"
 #include "support/mirror_control.h"
 #include "support/win_test_support.h"
@@ -133,6 +134,35 @@ TEST_F(MonikerDownloadTest, DownloadsAnHttpsFileAndCapturesItsStatus) {
   EXPECT_EQ(seen[0].method, "GET");
   EXPECT_EQ(seen[0].path, "/vardexS4.exe?sid=salesvane&hwx=01");
   printf("  the moniker sent User-Agent: %s\n", seen[0].Header("User-Agent").c_str());
+}
+
+TEST_F(MonikerDownloadTest, TheSitesPortAnswersHttpAndHttpsOfOnePathApart) {
+  // As for the main site's two sources: plain http goes to libcurl, https to the moniker.
+  MirrorRoute secure = SiteRoute("/download_scanner/salesvane/vardexS4.exe");
+  secure.scheme = "https";
+  secure.size = 70000;
+  MirrorSetRoute(secure);
+  MirrorRoute plain = SiteRoute("/download_scanner/salesvane/vardexS4.exe");
+  plain.scheme = "http";
+  plain.status = 503;
+  MirrorSetRoute(plain);
+  const std::string path = "/download_scanner/salesvane/vardexS4.exe";
+
+  TransferContext context;
+  UniqueFileHandle file(CreateFileW((folder / L"plain.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  context.file = file.get();
+  const std::wstring http = L"http://localhost:" + std::to_wstring(MirrorPort(kSiteHost)) +
+                            std::wstring(path.begin(), path.end());
+  EXPECT_EQ(DownloadToFile(http.c_str(), &context), 0);
+  EXPECT_EQ(context.httpStatus, 503);
+  file.reset();
+
+  int32_t httpStatus = 0;
+  EXPECT_HR_OK(DownloadWithMoniker(HttpsUrl(path).c_str(), (folder / L"secure.exe").c_str(), &status, &httpStatus));
+  EXPECT_EQ(httpStatus, 200);
+  EXPECT_EQ(ReadFileBytes(folder / L"secure.exe").size(), 70000u);
+  EXPECT_EQ(DestroyedSinceStart(), 1);
 }
 
 TEST_F(MonikerDownloadTest, A404IsASuccessfulCallThatLeaves404InTheStatus) {

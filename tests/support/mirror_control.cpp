@@ -119,6 +119,7 @@ std::string RouteForm(const MirrorRoute& route) {
                      "&rate=" + std::to_string(route.rate) + "&stall_after=" + std::to_string(route.stallAfter) +
                      "&silent=" + (route.silent ? "1" : "0") + "&redirects=" + std::to_string(route.redirects) +
                      "&delay_ms=" + std::to_string(route.delayMs);
+  if (!route.scheme.empty()) form += "&scheme=" + route.scheme;
   if (!route.file.empty()) form += "&file=" + FormEscape(Utf8(route.file));
   else if (route.size >= 0) form += "&size=" + std::to_string(route.size);
   else form += "&body=" + FormEscape(route.body);

@@ -19,6 +19,7 @@ constexpr int kClosedPort = 8;
 struct MirrorRoute {
   int port = 0;                  // a port from MirrorPort
   std::string path;              // e.g. "/vardexS4.exe"
+  std::string scheme;            // "http" or "https" for one scheme only; empty for both
   int status = 200;
   std::string body;              // literal body, or
   int64_t size = -1;             // a generated body of this many bytes (byte i is i % 251), or

@@ -28,7 +28,7 @@ STALL_HOLD_SECONDS = 600  # a stalled or silent answer gives up waiting for the 
 HOP_MARK = "/__hop/"
 
 lock = threading.Lock()
-routes = {}  # (port, path) -> Route
+routes = {}  # (port, path, scheme) -> Route; scheme "" answers http and https alike
 requests = []  # Recorded, in arrival order
 next_id = [1]
 
@@ -62,7 +62,7 @@ class Route:
                     self.headers.append((key.strip(), value.strip()))
             elif name in self.FIELDS:
                 setattr(self, name, self.FIELDS[name](values[-1]))
-            elif name not in ("port", "path"):
+            elif name not in ("port", "path", "scheme"):
                 raise ValueError("unknown route field " + name)
         if self.file:
             self.file = unix_path(self.file)
@@ -242,14 +242,15 @@ def reason(status):
         return "Status"
 
 
-def find_route(port, path):
+def find_route(port, path, tls):
     plain = path.split("?", 1)[0]
     base, hop = plain, 0
     if HOP_MARK in plain:
         base, _, number = plain.partition(HOP_MARK)
         hop = int(number) if number.isdigit() else 0
     with lock:
-        return routes.get((port, base)), hop
+        route = routes.get((port, base, "https" if tls else "http")) or routes.get((port, base, ""))
+    return route, hop
 
 
 class HostHandler(socketserver.BaseRequestHandler):
@@ -289,7 +290,7 @@ class HostHandler(socketserver.BaseRequestHandler):
         with lock:
             requests.append(record)
         host = dict((n.lower(), v) for n, v in headers).get("host", "127.0.0.1:%d" % port)
-        route, hop = find_route(port, target)
+        route, hop = find_route(port, target, tls)
         if route is None:
             route = Route({"status": ["404"], "body": ["not found\n"]})
         keep = Answer(sock, record, route, host, hop).run()
@@ -378,9 +379,12 @@ class ControlHandler(BaseHTTPRequestHandler):
                 port = int(params["port"][-1])
                 if port not in self.server.host_ports:
                     raise ValueError("port %d is not one of the hosts" % port)
+                scheme = params.get("scheme", [""])[-1]
+                if scheme not in ("", "http", "https"):
+                    raise ValueError("scheme is http, https or empty")
                 route = Route(params)
                 with lock:
-                    routes[(port, params["path"][-1])] = route
+                    routes[(port, params["path"][-1], scheme)] = route
             else:
                 self.answer(404, "unknown control path\n")
                 return
