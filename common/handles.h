@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 #include <unknwn.h>
+#include <wincrypt.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -54,6 +56,8 @@ class UniqueResource {
     static void Close(Type value) { close(value); }        \
   }
 
+inline void CloseCertificateStore(HCERTSTORE store) { CertCloseStore(store, 0); }
+
 namespace handle_traits {
 VARDEX_HANDLE_TRAITS(Handle, HANDLE, nullptr, CloseHandle);
 VARDEX_HANDLE_TRAITS(FileHandle, HANDLE, INVALID_HANDLE_VALUE, CloseHandle);
@@ -66,6 +70,9 @@ VARDEX_HANDLE_TRAITS(GdiObject, HGDIOBJ, nullptr, DeleteObject);
 VARDEX_HANDLE_TRAITS(MemoryDc, HDC, nullptr, DeleteDC);
 VARDEX_HANDLE_TRAITS(LocalMemory, HLOCAL, nullptr, LocalFree);
 VARDEX_HANDLE_TRAITS(GlobalMemory, HGLOBAL, nullptr, GlobalFree);
+VARDEX_HANDLE_TRAITS(Internet, HINTERNET, nullptr, InternetCloseHandle);
+VARDEX_HANDLE_TRAITS(CertificateStore, HCERTSTORE, nullptr, CloseCertificateStore);
+VARDEX_HANDLE_TRAITS(CertificateContext, PCCERT_CONTEXT, nullptr, CertFreeCertificateContext);
 }  // namespace handle_traits
 #undef VARDEX_HANDLE_TRAITS
 
@@ -82,6 +89,9 @@ using UniqueGdiObject = UniqueResource<handle_traits::GdiObject>;
 using UniqueMemoryDc = UniqueResource<handle_traits::MemoryDc>;
 using UniqueLocal = UniqueResource<handle_traits::LocalMemory>;
 using UniqueGlobal = UniqueResource<handle_traits::GlobalMemory>;
+using UniqueInternet = UniqueResource<handle_traits::Internet>;  // WinINet root, connection and request handles
+using UniqueCertificateStore = UniqueResource<handle_traits::CertificateStore>;
+using UniqueCertificate = UniqueResource<handle_traits::CertificateContext>;
 
 // A COM reference: released once, when the owner goes.
 template <typename T>

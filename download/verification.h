@@ -5,14 +5,7 @@
 #include <wintrust.h>
 #include <mscat.h>
 
-enum TrustResult {
-  Trusted = 0,
-  NotSigned = 1,
-  Failed = 2,
-  Distrusted = 3,
-  NotTrusted = 4,
-  PolicyBlocked = 5,
-};
+#include "download/trust_result.h"
 
 // The record of one check, owned by the caller from PrepareTrustCheck to ReleaseTrustCheck.
 struct TrustCheck {

@@ -12,6 +12,12 @@ typedef void CURL;  // as libcurl declares it
 
 inline constexpr char kUserAgent[] = "ORVi.Vardex/4.0";
 
+// A source that accepts the connection and then sends nothing must not hold the download for
+// ever: a connection not made within the first limit, or no byte for the second, ends the transfer
+// with libcurl's own timeout result (28), and the caller goes on with the next source.
+inline constexpr long kConnectLimitSeconds = 30;
+inline constexpr long kStallLimitSeconds = 60;
+
 // One download attempt. The caller opens `file` and points the four pointers at its DownloadStatus
 // before the call, and closes the file after it.
 struct TransferContext {
