@@ -48,7 +48,7 @@ const Answer kMissing{};
 inline void Route(int source, const std::string& path, const Answer& answer) {
   MirrorRoute route;
   route.port = MirrorPort(kSources[source].host);
-  route.tls = kSources[source].tls ? 1 : 0;
+  route.scheme = kSources[source].tls ? "https" : "http";
   route.path = path;
   route.status = answer.status;
   route.rate = answer.rate;
@@ -95,7 +95,7 @@ inline std::vector<MirrorRequest> TrackerRequests(int source) {
   return found;
 }
 
-// Variants of the fixtures that the tests make themselves.
+// Variants of the fixtures that the tests make themselves, where the mirror server can read them.
 class Installers {
  public:
   Installers() {
@@ -110,12 +110,12 @@ class Installers {
   }
   std::wstring signedLarge() const { return FixturePath(L"signed-large.exe"); }
   std::wstring signed1Mib() const { return FixturePath(L"signed-1mib.exe"); }
-  std::wstring signedTrailing() const { return FixturePath(L"signed-trailing.exe"); }
+  std::wstring signed1048577() const { return FixturePath(L"signed-1048577.exe"); }
   const std::wstring& unsignedLarge() const { return unsignedLarge_; }
   const std::wstring& tamperedLarge() const { return tamperedLarge_; }
 
  private:
-  TempFolder folder_;
+  TempFolder folder_{VARDEX_TEST_STATE_DIR};
   std::wstring unsignedLarge_ = folder_ / L"unsigned-large.exe";
   std::wstring tamperedLarge_ = folder_ / L"tampered-large.exe";
 };

@@ -34,6 +34,7 @@ TEST_F(DownloadJobTest, NormalModeAcceptsOnlyALargeGenuineInstallerWithStatus200
   const NormalScenario scenarios[] = {
       {"a genuine file with another status", {Serve(in.signedLarge(), 203), Serve(in.signedLarge())}, 1},
       {"exactly one mebibyte", {Serve(in.signed1Mib()), Serve(in.signedLarge())}, 1},
+      {"one byte more, signed", {Serve(in.signed1048577()), Serve(in.signedLarge())}, 0},
       {"unsigned", {Serve(in.unsignedLarge()), Serve(in.signedLarge())}, 1},
       {"tampered", {Serve(in.tamperedLarge()), Serve(in.signedLarge())}, 1},
       {"the first source good", {Serve(in.signedLarge()), Serve(in.signedLarge())}, 0},

@@ -13,6 +13,7 @@
 //   tampered.exe        signed.exe with one byte of its code changed
 //   signed-large.exe    signed, 1048584 bytes: the smallest signed size above 1048576
 //   signed-trailing.exe signed, 1048576 bytes, then one byte after the signature (1048577)
+//   signed-1mib.exe     signed, exactly 1048576 bytes
 //   unsigned-1mib.exe   unsigned, exactly 1048576 bytes
 //   root.cer, codesign.cer, localhost.cer   the certificates (DER)
 inline std::wstring FixturePath(const std::wstring& name) { return VARDEX_TEST_STATE_DIR L"\\fixtures\\" + name; }

@@ -117,7 +117,7 @@ std::string RouteForm(const MirrorRoute& route) {
   std::string form = "port=" + std::to_string(route.port) + "&path=" + FormEscape(route.path) +
                      "&status=" + std::to_string(route.status) + "&length=" + (route.length ? "1" : "0") +
                      "&rate=" + std::to_string(route.rate) + "&stall_after=" + std::to_string(route.stallAfter) +
-                     "&silent=" + (route.silent ? "1" : "0") + "&redirects=" + std::to_string(route.redirects) +
+                     "&silent=" + (route.silent ? "1" : "0") + "&drop=" + (route.drop ? "1" : "0") + "&redirects=" + std::to_string(route.redirects) +
                      "&delay_ms=" + std::to_string(route.delayMs);
   if (!route.scheme.empty()) form += "&scheme=" + route.scheme;
   if (!route.file.empty()) form += "&file=" + FormEscape(Utf8(route.file));

@@ -28,6 +28,7 @@ struct MirrorRoute {
   int64_t rate = 0;              // bytes per second; 0 is unlimited
   int64_t stallAfter = -1;       // stop sending after this many body bytes and hold the connection
   bool silent = false;           // read the request and send nothing at all
+  bool drop = false;             // read the request and close the connection without an answer
   int redirects = 0;             // this many redirects (to path/__hop/N) before the answer
   int delayMs = 0;               // wait before answering
   std::vector<std::string> headers;  // extra "Name: value" lines

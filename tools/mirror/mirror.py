@@ -37,7 +37,7 @@ class Route:
     FIELDS = {
         "status": int, "body": str, "size": int, "file": str, "length": int, "rate": int,
         "stall_after": int, "silent": int, "redirects": int, "redirect_status": int,
-        "delay_ms": int, "close": int, "content_type": str,
+        "delay_ms": int, "close": int, "drop": int, "content_type": str,
     }
 
     def __init__(self, params):
@@ -53,6 +53,7 @@ class Route:
         self.redirect_status = 302
         self.delay_ms = 0
         self.close = 0
+        self.drop = 0
         self.content_type = "application/octet-stream"
         self.headers = []
         for name, values in params.items():
@@ -152,6 +153,8 @@ class Answer:
         if route.silent:
             hold(self.sock)
             return False
+        if route.drop:
+            return False  # the connection closes without a word
         if self.hop < route.redirects:
             return self.redirect()
         length = route.body_length()
