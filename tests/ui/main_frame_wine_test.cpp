@@ -143,6 +143,16 @@ int RightmostPixel(const Canvas& canvas, const RECT& area, COLORREF colour) {
 
 bool IsFill(COLORREF c) { return Blue(c) - Red(c) > 50; }
 
+int IconWidth(HICON icon) {
+  ICONINFO info = {};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap = {};
+  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 // The window as PaintContent draws it: the frame's content with the bar drawn at its place.
 void Render(const CMainFrame& frame, Canvas& canvas) {
   frame.PaintContent(canvas.dc());
@@ -221,8 +231,8 @@ TEST_F(FrameTest, CreationBuildsTheFixedSizeSkinnedWindowAndStartsTheWorker) {
   EXPECT_EQ(GetMenu(window), nullptr);
   EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
-  EXPECT_NE(GetClassLongPtrW(window, GCLP_HICON), 0);
-  EXPECT_NE(GetClassLongPtrW(window, GCLP_HICONSM), 0);
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON))), 32);
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM))), 16);
 
   // Centred on the work area of its monitor.
   MONITORINFO monitor = {};
