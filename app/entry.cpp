@@ -8,6 +8,7 @@
 #include "remedy/file_associations.h"
 #include "remedy/process_sweep.h"
 #include "ui/main_window.h"
+#include "window/app_module.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void RunRemediationPrePass(TerminatedPathSet& terminated) {
 
 }  // namespace
 
-int RunDownloader(HINSTANCE, const wchar_t* commandLine, int showCommand) {
+int RunDownloader(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
   UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return 0;  // another copy runs
 
@@ -53,6 +54,7 @@ int RunDownloader(HINSTANCE, const wchar_t* commandLine, int showCommand) {
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
+  WTL::appModule.Init(instance);
   Gdiplus::GdiplusStartupInput gdiplusInput;
   ULONG_PTR gdiplusToken = 0;
   Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
@@ -60,5 +62,6 @@ int RunDownloader(HINSTANCE, const wchar_t* commandLine, int showCommand) {
   const int result = RunMainWindow(commandLine, showCommand);
 
   Gdiplus::GdiplusShutdown(gdiplusToken);
+  WTL::appModule.Term();
   return result;
 }

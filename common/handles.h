@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <gdiplus.h>
 #include <tlhelp32.h>
 #include <unknwn.h>
 #include <wincrypt.h>
@@ -73,6 +74,8 @@ VARDEX_HANDLE_TRAITS(GlobalMemory, HGLOBAL, nullptr, GlobalFree);
 VARDEX_HANDLE_TRAITS(Internet, HINTERNET, nullptr, InternetCloseHandle);
 VARDEX_HANDLE_TRAITS(CertificateStore, HCERTSTORE, nullptr, CloseCertificateStore);
 VARDEX_HANDLE_TRAITS(CertificateContext, PCCERT_CONTEXT, nullptr, CertFreeCertificateContext);
+VARDEX_HANDLE_TRAITS(GdipBitmap, Gdiplus::GpBitmap*, nullptr, Gdiplus::DllExports::GdipDisposeImage);
+VARDEX_HANDLE_TRAITS(GdipGraphics, Gdiplus::GpGraphics*, nullptr, Gdiplus::DllExports::GdipDeleteGraphics);
 }  // namespace handle_traits
 #undef VARDEX_HANDLE_TRAITS
 
@@ -92,6 +95,9 @@ using UniqueGlobal = UniqueResource<handle_traits::GlobalMemory>;
 using UniqueInternet = UniqueResource<handle_traits::Internet>;  // WinINet root, connection and request handles
 using UniqueCertificateStore = UniqueResource<handle_traits::CertificateStore>;
 using UniqueCertificate = UniqueResource<handle_traits::CertificateContext>;
+// GDI+ images and drawing surfaces of the flat interface.
+using UniqueGdipBitmap = UniqueResource<handle_traits::GdipBitmap>;
+using UniqueGdipGraphics = UniqueResource<handle_traits::GdipGraphics>;
 
 // A COM reference: released once, when the owner goes.
 template <typename T>
@@ -138,4 +144,20 @@ class ScopeExit {
  private:
   F f_;
   bool active_ = true;
+};
+
+// Selects a GDI object into a device context and puts the old one back when the scope ends, so
+// that the object can be deleted afterwards.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~ScopedSelectObject() {
+    if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
 };

@@ -1,3 +1,7 @@
 #include "ui/main_window.h"
 
-int RunMainWindow(const wchar_t*, int) { return 0; }
+#include "ui/main_frame.h"
+
+int RunMainWindow(const wchar_t* commandLine, int showCommand) {
+  return RunMainWindow(commandLine, showCommand, WorkerThreadEntry);
+}
