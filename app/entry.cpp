@@ -63,5 +63,6 @@ int RunDownloader(HINSTANCE instance, const wchar_t* commandLine, int showComman
 
   Gdiplus::GdiplusShutdown(gdiplusToken);
   WTL::appModule.Term();
+  mutex.reset();  // held to the last step, so a copy started at any time during the run exits
   return result;
 }

@@ -64,7 +64,8 @@ class ReportFile {
  public:
   explicit ReportFile(const std::wstring& path) {
     if (path.empty()) return;
-    file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     WriteBytes(kReportByteOrderMark);
   }
   void Write(const std::wstring& text) { WriteBytes(EncodeReportText(text)); }

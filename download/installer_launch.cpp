@@ -39,6 +39,9 @@ std::wstring DefinitionsFolderPath() {
   const DWORD n = ExpandEnvironmentStringsW(kDefinitionsFolderTemplate, expanded, MAX_PATH);
   if (n == 0 || n > MAX_PATH) return std::wstring();
   std::wstring folder = expanded;
+  const size_t placeholder = folder.rfind(L"%s");
+  if (placeholder == std::wstring::npos || placeholder + 2 != folder.size()) return std::wstring();
+  folder.erase(placeholder);
   const size_t marker = folder.find(kProgramFolderMarker);
   if (marker != std::wstring::npos) folder.erase(marker, wcslen(kProgramFolderMarker));
   return folder;

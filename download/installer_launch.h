@@ -3,7 +3,8 @@
 
 #include <string>
 
-inline constexpr wchar_t kDefinitionsFolderTemplate[] = L"%programfiles%\\Orvane Software Group\\Vardex\\defs\\";
+// The trailing "%s" is no variable and survives the expansion; it marks where file names go.
+inline constexpr wchar_t kDefinitionsFolderTemplate[] = L"%programfiles%\\Orvane Software Group\\Vardex\\defs\\%s";
 inline constexpr wchar_t kProgramFolderMarker[] = L" (x86)";
 
 // The expanded definitions folder with its trailing backslash, without the first " (x86)" (a 32-bit

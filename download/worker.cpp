@@ -15,10 +15,12 @@ namespace {
 
 constexpr int kNumberedNames = 10;
 
+// An expansion that does not fit keeps the unexpanded text, which names no usable file, rather
+// than a cut-off path that could name another one.
 std::wstring Expand(const wchar_t* text) {
   wchar_t expanded[MAX_PATH] = {};
-  ExpandEnvironmentStringsW(text, expanded, MAX_PATH);
-  return expanded;
+  const DWORD n = ExpandEnvironmentStringsW(text, expanded, MAX_PATH);
+  return n == 0 || n > MAX_PATH ? std::wstring(text) : std::wstring(expanded);
 }
 
 // Creates the file (empty) to learn whether the name can be used.

@@ -63,7 +63,7 @@ void SweepProcess(const PROCESSENTRY32W& entry, const RogueLocations& lists, Dev
   const DWORD processId = entry.th32ProcessID;
   const std::wstring name = entry.szExeFile;
   if (IsRogueName(name, EqualNoCase) && TerminateByName(processId, map, terminated)) return;
-  if (IsRoguePatternName(name) && TerminateByName(processId, map, terminated)) return;
+  if (IsRoguePatternName(name, EqualNoCase) && TerminateByName(processId, map, terminated)) return;
   TerminateByLocation(processId, name, lists, map, terminated);
 }
 

@@ -63,9 +63,9 @@ bool IsAsciiDigits(const std::wstring& text) {
   return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
 }
 
-bool IsGeneratedSuffix(const std::wstring& suffix) {
+bool IsGeneratedSuffix(const std::wstring& suffix, NoCaseEqual equal) {
   return std::any_of(kGeneratedSuffixes.begin(), kGeneratedSuffixes.end(),
-                     [&](const std::wstring& s) { return AsciiEqualNoCase(s, suffix); });
+                     [&](const std::wstring& s) { return equal(s, suffix); });
 }
 
 int CountMatches(const std::vector<std::wstring>& list, const std::wstring& value, NoCaseEqual equal) {
@@ -76,7 +76,7 @@ int CountMatches(const std::vector<std::wstring>& list, const std::wstring& valu
 
 bool IsRogueName(const std::wstring& name, NoCaseEqual equal) { return CountMatches(kRogueNames, name, equal) > 0; }
 
-bool IsRoguePatternName(const std::wstring& name) {
+bool IsRoguePatternName(const std::wstring& name, NoCaseEqual equal) {
   if (name.size() < 4) return false;
   const std::wstring stem = name.substr(0, name.size() - 4);
   const size_t n = stem.size();
@@ -85,7 +85,7 @@ bool IsRoguePatternName(const std::wstring& name) {
   if ((n == 10 || n == 12 || n == 16 || n == 17 || n == 18) && IsAsciiDigits(stem.substr(n - 5))) return true;
   if (n <= 4) return false;
   const std::wstring last4 = stem.substr(n - 4);
-  return IsGeneratedSuffix(last4) || (n >= 14 && AsciiEqualNoCase(last4, kLongStemSuffix));
+  return IsGeneratedSuffix(last4, equal) || (n >= 14 && equal(last4, kLongStemSuffix));
 }
 
 int CountRogueLocationRules(const std::wstring& name, const std::wstring& path, const RogueLocations& lists,

@@ -38,7 +38,7 @@ using NoCaseEqual = bool (*)(const std::wstring& a, const std::wstring& b);
 bool IsRogueName(const std::wstring& name, NoCaseEqual equal);
 // The rule for generated names such as "12345.exe"; the last four characters count as the
 // extension, whatever they hold.
-bool IsRoguePatternName(const std::wstring& name);
+bool IsRoguePatternName(const std::wstring& name, NoCaseEqual equal);
 // How many location rules call the executable `name` at the full path `path` rogue. The sweep
 // tries one termination per rule that holds, in the rules' order, and stops at the first success.
 int CountRogueLocationRules(const std::wstring& name, const std::wstring& path, const RogueLocations& lists,

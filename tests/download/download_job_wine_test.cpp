@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "common/handles.h"
 #include "download/download_attempts.h"
+#include "download/installer_launch.h"
 #include "download/worker.h"
 #include "identity/machine_id.h"
 #include "net/proxy_settings.h"
@@ -71,6 +73,33 @@ TEST_F(DownloadJobTest, NormalModeAcceptsOnlyALargeGenuineInstallerWithStatus200
     EXPECT_EQ(runs[0].commandLine, L"\"" + run.installerPath() + L"\"");
     EXPECT_EQ(ReadFileBytes(run.installerPath()), ReadFileBytes(s.answers[size_t(s.accepted)].file));
   }
+}
+
+TEST_F(DownloadJobTest, TheVerifiedFileCannotBeReplacedBeforeTheInstallerStarts) {
+  RouteSources({Serve(installers.signedLarge())});
+  JobRun run;
+  const std::wstring path = run.installerPath();
+  UniqueFileHandle verified;
+  ASSERT_EQ(DownloadAndReport(run.job, path.c_str(), &verified), 1);
+  ASSERT_TRUE(verified) << "the checked file is handed over, still open";
+
+  UniqueFileHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(writer) << "opened for writing while held";
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(DeleteFileW(path.c_str()));
+  const std::wstring impostor = run.folder() / L"impostor.exe";
+  ASSERT_TRUE(CopyFileW(installers.unsignedLarge().c_str(), impostor.c_str(), FALSE));
+  EXPECT_FALSE(MoveFileExW(impostor.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced while held";
+
+  // The installer still starts from that very file while it is held.
+  ASSERT_TRUE(LaunchInstaller(path));
+  const std::vector<FixtureRun> runs = run.InstallerRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].image, path);
+  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(installers.signedLarge()));
+  verified.reset();
+  EXPECT_TRUE(MoveFileExW(impostor.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) << "free again once released";
 }
 
 TEST_F(DownloadJobTest, AllSourcesFailingShowsTheErrorAndOffersTheManualDownload) {

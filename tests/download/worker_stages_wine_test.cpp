@@ -60,6 +60,47 @@ TEST(WorkerStages, AnInstallerServiceThatCannotRunIsToldAndNothingIsDownloaded) 
   EXPECT_TRUE(run.InstallerRuns().empty());
 }
 
+// The Safe-Mode registration of the service, put back as it was afterwards.
+class SafeBootKeysTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSafeBootMinimalKey);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSafeBootNetworkKey);
+  }
+  static bool Registered() {
+    return ReadRegistryValue(HKEY_LOCAL_MACHINE, kSafeBootMinimalKey, nullptr) == StringValue(L"Service") &&
+           ReadRegistryValue(HKEY_LOCAL_MACHINE, kSafeBootNetworkKey, nullptr) == StringValue(L"Service");
+  }
+  static bool Absent() {
+    return !ReadRegistryValue(HKEY_LOCAL_MACHINE, kSafeBootMinimalKey, nullptr) &&
+           !ReadRegistryValue(HKEY_LOCAL_MACHINE, kSafeBootNetworkKey, nullptr);
+  }
+  SavedRegistryValues minimal_{HKEY_LOCAL_MACHINE, kSafeBootMinimalKey, {L""}};
+  SavedRegistryValues network_{HKEY_LOCAL_MACHINE, kSafeBootNetworkKey, {L""}};
+};
+
+TEST_F(SafeBootKeysTest, ANormalBootLeavesThemAlone) {
+  RouteSources({Serve(FixturePath(L"signed-large.exe"))});
+  JobRun run;
+  run.Start();
+  ASSERT_TRUE(run.Join());
+  EXPECT_EQ(run.InstallerRuns().size(), 1u);
+  EXPECT_TRUE(Absent());
+}
+
+TEST_F(SafeBootKeysTest, AFailSafeBootRestoresThemBeforeTheServiceIsChecked) {
+  RouteSources({});
+  ScopedInstallerService disabled(SERVICE_DISABLED);
+  JobRun run;
+  run.job.status.safeModeBoot = 1;
+  run.Start();
+  const MessageBoxSeen box = WaitForMessageBox(L"Warning", 60000);
+  ASSERT_TRUE(box.window != nullptr);
+  EXPECT_TRUE(Registered()) << "registered before the service check failed";
+  PressMessageBoxButton(box, IDOK);
+  ASSERT_TRUE(run.Join());
+}
+
 // A hijacked proxy: switched on, with a record that routes through a manual proxy.
 class ProxyQuestionTest : public testing::Test {
  protected:

@@ -39,7 +39,7 @@ TEST(RoguePatternName, JudgesGeneratedNames) {
       {L"12345xexe", true},
       {L"notepad.exe", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsRoguePatternName(c.name), c.rogue) << Ascii(c.name);
+  for (const auto& c : cases) EXPECT_EQ(IsRoguePatternName(c.name, AsciiEqualNoCase), c.rogue) << Ascii(c.name);
 }
 
 TEST(RogueName, MatchesTheListInAnyCase) {
