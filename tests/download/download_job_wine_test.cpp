@@ -255,4 +255,31 @@ TEST_F(DownloadJobTest, ReportModeStillDownloadsEverythingWhenTheReportCannotBeW
   EXPECT_TRUE(run.InstallerRuns().empty());
 }
 
+TEST_F(DownloadJobTest, AReportNameThatWouldNotFitIsSkippedAndTheRunGoesOn) {
+  RouteSources({Serve(installers.signedLarge())}, {Serve(installers.signedLarge())});
+  TempFolder deep;
+  // A temporary folder so deep that the installer's path has 257 characters: it fits, the
+  // report's name (four more) does not.
+  std::wstring folder = deep.path();
+  while (folder.size() < 245) {
+    folder += L"\\" + std::wstring(std::min<size_t>(40, 244 - folder.size()), L'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << Narrow(folder);
+  }
+  ASSERT_EQ(folder.size(), 245u);
+  JobRun run;
+  const std::wstring installer = folder + L"\\VXSetup.exe";
+  ASSERT_EQ(installer.size(), 257u);
+  int result = -1;
+  run.job.status.writeReport = 1;
+  std::thread call([&] { result = DownloadAndReport(run.job, installer.c_str(), nullptr); });
+  call.join();
+  EXPECT_EQ(result, 1);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(RequestsOf(i, kSources[i].path64).size(), 1u) << "source " << i + 1;
+  EXPECT_FALSE(FileExists(installer + L".xml"));
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\VXSetup.exe.x*").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no cut-off report name either";
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
 }  // namespace
