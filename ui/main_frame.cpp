@@ -231,35 +231,63 @@ void CMainFrame::OnPaint() {
 void CMainFrame::PaintContent(HDC target) const {
   RECT client = {};
   GetClientRect(hwnd_, &client);
-  UniqueGdiObject buffer(CreateCompatibleBitmap(target, client.right, client.bottom));
-  UniqueMemoryDc memory(CreateCompatibleDC(target));
-  UniqueMemoryDc skin(CreateCompatibleDC(target));
-  if (!buffer || !memory || !skin) return;
-  ScopedSelectObject bufferSelected(memory.get(), buffer.get());
-  ScopedSelectObject skinSelected(skin.get(), skinBitmap.get());
-  BitBlt(memory.get(), 0, 0, skinWidth, skinHeight, skin.get(), 0, 0, SRCCOPY);
-  DrawTexts(memory.get());
-  BitBlt(target, 0, 0, skinWidth, skinHeight, memory.get(), 0, 0, SRCCOPY);
+  bool madeAnew = false;
+  if (!offscreen.Fit(target, client.right, client.bottom, &madeAnew)) return;
+  const HDC memory = offscreen.dc();
+  if (madeAnew) {  // chosen once: choosing a font costs more than drawing the line
+    SetBkMode(memory, TRANSPARENT);
+    SetTextColor(memory, kTextColour);
+    SelectObject(memory, estimateFont.get());
+  }
+  const std::wstring statusLine = status.CopyStatusText();
+  if (!CopyBackground(target, memory, client, statusLine)) DrawBackground(memory, statusLine);
+  DrawEstimateLine(memory);
+  BitBlt(target, 0, 0, skinWidth, skinHeight, memory, 0, 0, SRCCOPY);
 }
 
-void CMainFrame::DrawTexts(HDC dc) const {
-  SetBkMode(dc, TRANSPARENT);
+// The status line is drawn before the estimate line and changes seldom, so the skin with it is
+// kept and drawn again only when its text changes. False when there is no such copy.
+bool CMainFrame::CopyBackground(HDC target, HDC memory, const RECT& client, const std::wstring& statusLine) const {
+  bool madeAnew = false;
+  if (!background.Fit(target, client.right, client.bottom, &madeAnew)) return false;
+  if (madeAnew || statusLine != backgroundStatus) {
+    if (!DrawBackground(background.dc(), statusLine)) {
+      background.Reset();
+      return false;
+    }
+    backgroundStatus = statusLine;
+  }
+  return BitBlt(memory, 0, 0, skinWidth, skinHeight, background.dc(), 0, 0, SRCCOPY) != FALSE;
+}
+
+bool CMainFrame::DrawBackground(HDC dc, const std::wstring& statusLine) const {
+  UniqueMemoryDc skin(CreateCompatibleDC(dc));
+  if (!skin) return false;
+  ScopedSelectObject skinSelected(skin.get(), skinBitmap.get());
+  BitBlt(dc, 0, 0, skinWidth, skinHeight, skin.get(), 0, 0, SRCCOPY);
+  DrawStatusLine(dc, statusLine);
+  return true;
+}
+
+void CMainFrame::DrawStatusLine(HDC dc, const std::wstring& statusLine) const {
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, kTextColour);
-  const std::wstring statusLine = status.CopyStatusText();
-  const std::wstring percent = FormatPercentText(progressBar.FillFraction());
-  RECT statusArea = statusRect;
-  RECT estimateArea = estimateRect;
-  RECT percentArea = estimateRect;
+  RECT area = statusRect;
   {
     ScopedSelectObject font(dc, statusFont.get());
-    DrawTextW(dc, statusLine.c_str(), -1, &statusArea, 0);
-  }
-  {
-    ScopedSelectObject font(dc, estimateFont.get());
-    DrawTextW(dc, estimateText.c_str(), -1, &estimateArea, 0);
-    DrawTextW(dc, percent.c_str(), -1, &percentArea, DT_RIGHT);
+    DrawTextW(dc, statusLine.c_str(), -1, &area, 0);
   }
   SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}
+
+// Into a context that holds the estimate font, the text colour and transparent drawing.
+void CMainFrame::DrawEstimateLine(HDC dc) const {
+  const std::wstring percent = FormatPercentText(progressBar.FillFraction());
+  RECT estimateArea = estimateRect;
+  RECT percentArea = estimateRect;
+  DrawTextW(dc, estimateText.c_str(), -1, &estimateArea, 0);
+  DrawTextW(dc, percent.c_str(), -1, &percentArea, DT_RIGHT);
 }
 
 void CMainFrame::OnClose() {

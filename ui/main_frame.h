@@ -10,6 +10,7 @@
 
 #include "common/handles.h"
 #include "download/download_job.h"
+#include "ui/offscreen_surface.h"
 #include "ui/progress_bar.h"
 #include "window/frame_window.h"
 #include "window/message_loop.h"
@@ -57,7 +58,10 @@ class CMainFrame : public WTL::CFrameWindowImpl<CMainFrame, CMainFrameTraits>,
   void StartWorker();
   void OnWatchTick();
   void OnRefreshTick();
-  void DrawTexts(HDC dc) const;
+  bool CopyBackground(HDC target, HDC memory, const RECT& client, const std::wstring& statusLine) const;
+  bool DrawBackground(HDC dc, const std::wstring& statusLine) const;
+  void DrawStatusLine(HDC dc, const std::wstring& statusLine) const;
+  void DrawEstimateLine(HDC dc) const;
   bool WorkerRunning() const;
   void WaitForWorker();
   void AnswerWorkerMessageBoxes() const;
@@ -74,6 +78,13 @@ class CMainFrame : public WTL::CFrameWindowImpl<CMainFrame, CMainFrameTraits>,
   int32_t skinHeight = 0;
   DWORD workerThreadId = 0;
   UniqueHandle workerThread;
+
+  // Kept from one paint to the next: the off-screen picture, which keeps the estimate line's font
+  // and colours, and the skin with the status line drawn on it, which only a new status text
+  // makes again.
+  mutable OffscreenSurface offscreen;
+  mutable OffscreenSurface background;
+  mutable std::wstring backgroundStatus;
 
   LPTHREAD_START_ROUTINE workerProcedure;
   bool closing = false;  // a close that arrives while the first one waits is ignored

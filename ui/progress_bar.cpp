@@ -1,5 +1,7 @@
 #include "ui/progress_bar.h"
 
+#include <utility>
+
 #include "resources/resource.h"
 #include "ui/progress_geometry.h"
 #include "ui/resource_image.h"
@@ -19,6 +21,16 @@ void DrawSlice(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* image, const Im
   const SliceRect& from = slice.source;
   GdipDrawImageRectRect(graphics, image, to.x, to.y, to.width, to.height, from.x, from.y, from.width, from.height,
                         Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+}
+
+// A GDI+ surface on `dc` with the modes that the bar's drawing uses; none when it cannot be opened.
+Gdiplus::GpGraphics* OpenSurface(HDC dc) {
+  Gdiplus::GpGraphics* opened = nullptr;
+  if (GdipCreateFromHDC(dc, &opened) != Gdiplus::Ok) return nullptr;
+  GdipSetSmoothingMode(opened, Gdiplus::SmoothingModeHighQuality);
+  GdipSetInterpolationMode(opened, Gdiplus::InterpolationModeHighQualityBicubic);
+  GdipSetTextRenderingHint(opened, Gdiplus::TextRenderingHintAntiAliasGridFit);
+  return opened;
 }
 
 }  // namespace
@@ -53,6 +65,7 @@ void CProgressBarEx::SetRange(int32_t minimum, int32_t maximum) {
 void CProgressBarEx::SetPos(int32_t newPosition) {
   position = newPosition;
   fillFraction = FillFractionOf(position, rangeMin, rangeMax);
+  positionSetSinceStep = true;
   if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -84,28 +97,43 @@ void CProgressBarEx::OnPaint() {
   EndPaint(hwnd_, &paint);
 }
 
+// The frame sets the position on a timer of the same period, so a step is nearly always followed
+// by a SetPos whose repaint shows the step as well: a step repaints by itself only when no
+// position came since the step before. So the bar is drawn once per period instead of twice,
+// and a bar whose position nobody sets still moves its highlight every step.
 void CProgressBarEx::OnAnimationStep() {
   shineOffset = NextShineOffset(shineOffset, fillFraction);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (!std::exchange(positionSetSinceStep, false)) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void CProgressBarEx::PaintContent(HDC target, int width, int height) const {
-  UniqueGdiObject buffer(CreateCompatibleBitmap(target, width, height));
-  if (!buffer) return;  // nothing of this paint is drawn
-  UniqueMemoryDc memory(CreateCompatibleDC(target));
-  if (!memory) return;
-  ScopedSelectObject selected(memory.get(), buffer.get());
-  Gdiplus::GpGraphics* opened = nullptr;
-  UniqueGdipGraphics graphics(GdipCreateFromHDC(memory.get(), &opened) == Gdiplus::Ok ? opened : nullptr);
-  if (graphics) {
-    GdipSetSmoothingMode(graphics.get(), Gdiplus::SmoothingModeHighQuality);
-    GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeHighQualityBicubic);
-    GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+  if (!offscreen.Fit(target, width, height)) return;  // nothing of this paint is drawn
+  const HDC memory = offscreen.dc();
+  if (!CopyTrough(target, memory, width, height)) {
+    PatBlt(memory, 0, 0, width, height, BLACKNESS);  // as a new bitmap starts
+    UniqueGdipGraphics graphics(OpenSurface(memory));
+    if (graphics) DrawTrough(graphics.get(), width, height);
+  }
+  DrawFill(memory, width);
+  BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+}
+
+// Stretching the trough with bicubic interpolation is the dearest part of a paint, and its result
+// depends only on the bar's size: it is drawn once per size, into a bitmap made as the off-screen
+// one is, and copied on every paint. False when there is no such copy.
+bool CProgressBarEx::CopyTrough(HDC target, HDC memory, int width, int height) const {
+  bool madeAnew = false;
+  if (!troughCache.Fit(target, width, height, &madeAnew)) return false;
+  if (madeAnew) {
+    UniqueGdipGraphics graphics(OpenSurface(troughCache.dc()));
+    if (!graphics) {
+      troughCache.Reset();
+      return false;
+    }
     DrawTrough(graphics.get(), width, height);
-    DrawFill(graphics.get(), width);
     GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync);
   }
-  BitBlt(target, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+  return BitBlt(memory, 0, 0, width, height, troughCache.dc(), 0, 0, SRCCOPY) != FALSE;
 }
 
 void CProgressBarEx::DrawTrough(Gdiplus::GpGraphics* graphics, int width, int height) const {
@@ -121,7 +149,6 @@ bool CProgressBarEx::DrawFillAndShine(Gdiplus::GpBitmap* fill, float fillWidth, 
   Gdiplus::GpGraphics* opened = nullptr;
   if (GdipGetImageGraphicsContext(fill, &opened) != Gdiplus::Ok) return false;
   UniqueGdipGraphics surface(opened);
-  GdipGraphicsClear(surface.get(), 0x00000000);
   for (const ImageSlice& slice : FillSlices(fillWidth)) DrawSlice(surface.get(), fillImage.get(), slice);
   const SIZE shine = ImageSize(shineImage.get());
   DrawSlice(surface.get(), shineImage.get(),
@@ -130,16 +157,38 @@ bool CProgressBarEx::DrawFillAndShine(Gdiplus::GpBitmap* fill, float fillWidth, 
 }
 
 // The fill and the highlight go onto a bitmap of the fill's own width, so that the highlight shows
-// only over the filled part.
-void CProgressBarEx::DrawFill(Gdiplus::GpGraphics* graphics, int width) const {
+// only over the filled part. Its pixels are kept from one paint to the next and cleared for each.
+void CProgressBarEx::DrawFill(HDC memory, int width) const {
   const float fillWidth = FillWidth(width, fillFraction);
   const int bitmapWidth = FillBitmapWidth(fillWidth);
   if (bitmapWidth == 0) return;
+  const int height = static_cast<int>(kFillHeight);
+  fillPixels.assign(static_cast<size_t>(bitmapWidth) * height, 0);  // transparent
   Gdiplus::GpBitmap* made = nullptr;
-  if (GdipCreateBitmapFromScan0(bitmapWidth, static_cast<INT>(kFillHeight), 0, PixelFormat32bppARGB, nullptr, &made) !=
-      Gdiplus::Ok)
+  if (GdipCreateBitmapFromScan0(bitmapWidth, height, bitmapWidth * 4, PixelFormat32bppARGB,
+                                reinterpret_cast<BYTE*>(fillPixels.data()), &made) != Gdiplus::Ok)
     return;
   UniqueGdipBitmap fill(made);
-  if (!DrawFillAndShine(fill.get(), fillWidth, width)) return;
-  GdipDrawImageRectI(graphics, fill.get(), 1, 1, bitmapWidth, static_cast<INT>(kFillHeight));
+  if (DrawFillAndShine(fill.get(), fillWidth, width)) BlendFill(memory, fill.get(), width, bitmapWidth);
+}
+
+// The fill bitmap at (1, 1) with its own size, blended by its alpha as GDI+ blends a bitmap into a
+// device context: premultiplied, with GdiAlphaBlend. Done here, into a bitmap kept for it, because
+// GDI+ makes a device context and a bitmap of its own for each such drawing.
+void CProgressBarEx::BlendFill(HDC memory, Gdiplus::GpBitmap* fill, int barWidth, int fillWidth) const {
+  const int height = static_cast<int>(kFillHeight);
+  if (!premultipliedFill.FitPixels(barWidth, height)) return;
+  Gdiplus::BitmapData pixels = {};
+  pixels.Width = static_cast<UINT>(fillWidth);
+  pixels.Height = static_cast<UINT>(height);
+  pixels.Stride = barWidth * 4;
+  pixels.PixelFormat = PixelFormat32bppPARGB;
+  pixels.Scan0 = premultipliedFill.pixels();
+  Gdiplus::GpRect area = {0, 0, fillWidth, height};
+  if (GdipBitmapLockBits(fill, &area, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                         PixelFormat32bppPARGB, &pixels) != Gdiplus::Ok)
+    return;
+  GdipBitmapUnlockBits(fill, &pixels);
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(memory, 1, 1, fillWidth, height, premultipliedFill.dc(), 0, 0, fillWidth, height, blend);
 }

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "common/handles.h"
+#include "ui/offscreen_surface.h"
 #include "window/window_impl.h"
 
 class CProgressBarEx : public ATL::CWindowImpl<CProgressBarEx> {
@@ -37,9 +39,11 @@ class CProgressBarEx : public ATL::CWindowImpl<CProgressBarEx> {
  private:
   void OnPaint();
   void OnAnimationStep();
+  bool CopyTrough(HDC target, HDC memory, int width, int height) const;
   void DrawTrough(Gdiplus::GpGraphics* graphics, int width, int height) const;
-  void DrawFill(Gdiplus::GpGraphics* graphics, int width) const;
+  void DrawFill(HDC memory, int width) const;
   bool DrawFillAndShine(Gdiplus::GpBitmap* fill, float fillWidth, int barWidth) const;
+  void BlendFill(HDC memory, Gdiplus::GpBitmap* fill, int barWidth, int fillWidth) const;
 
   UniqueGdipBitmap fillImage;
   UniqueGdipBitmap troughImage;
@@ -49,4 +53,12 @@ class CProgressBarEx : public ATL::CWindowImpl<CProgressBarEx> {
   int32_t position = 0;
   float fillFraction = 0.0f;
   float shineOffset = -0.5f;
+
+  bool positionSetSinceStep = false;  // the next step leaves its repaint to the next SetPos
+  // Kept from one paint to the next: the off-screen picture; the trough as a paint draws it, which
+  // depends on nothing but the bar's size; the fill bitmap's pixels, and the same premultiplied.
+  mutable OffscreenSurface offscreen;
+  mutable OffscreenSurface troughCache;
+  mutable std::vector<uint32_t> fillPixels;
+  mutable OffscreenSurface premultipliedFill;
 };

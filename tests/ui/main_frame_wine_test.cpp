@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "download/worker_dialogs.h"
+#include "reference_paint.h"
 #include "support/win_test_support.h"
 #include "ui/frame_rules.h"
 #include "ui/main_frame.h"
@@ -383,6 +384,48 @@ TEST_F(FrameTest, RefreshKeepsTheBarForCountersOutOfRangeButUpdatesTheTexts) {
     return frame.EstimateText() == L"Time: awaiting connection.." && bar.FillFraction() == 0.0f &&
            status.CopyStatusText() == L"Connecting to server..";
   }));
+  EXPECT_EQ(CloseAndRun(frame), 1);
+}
+
+// The frame keeps its off-screen bitmap and the skin with the status line from one paint to the
+// next; whatever it painted before, a paint must draw what a paint that makes everything anew
+// draws, with the status line under the estimate line where the two overlap.
+TEST_F(FrameTest, KeptPaintsMatchPlainPaintsPixelForPixel) {
+  CMainFrame frame(WaitForCancelWorker);
+  ASSERT_NE(frame.CreateEx(), nullptr);
+  DownloadStatus& status = frame.status;
+  const struct {
+    int32_t total, done;
+    float rate;
+    const wchar_t* stageText;  // written by the worker after the refresh tick; none: the tick's own
+    bool device;               // a bitmap like a window's, else a DIB section
+  } cases[] = {
+      {0, 0, 0.0f, nullptr, false},
+      {0, 0, 0.0f, nullptr, false},
+      {10000000, 20000, 12.5f, nullptr, false},
+      {10000000, 5000000, 812.25f, nullptr, false},
+      {10000000, 5000000, 812.25f, L"Finished", false},
+      {10000000, 5000000, 812.25f, L"First line\nsecond line, over the estimate", false},
+      {10000000, 7000000, 640.0f, nullptr, true},
+      {10000000, 7000000, 640.0f, L"First line\nsecond line, over the estimate", true},
+      {10000000, 10000000, 1000.0f, nullptr, false},
+  };
+  for (const auto& c : cases) {
+    status.bytesTotal = c.total;
+    status.bytesDone = c.done;
+    status.rateKBps = c.rate;
+    SendMessageW(frame.hwnd(), WM_TIMER, 250, 0);  // a refresh tick
+    if (c.stageText != nullptr) status.SetStatusText(c.stageText);
+    Canvas kept(kSkinWidth, kSkinHeight, c.device);
+    Canvas plain(kSkinWidth, kSkinHeight, c.device);
+    frame.PaintContent(kept.dc());
+    PaintFramePlainly(plain.dc(), kSkinWidth, kSkinHeight,
+                      {status.CopyStatusText(), frame.EstimateText(), frame.ProgressBar().FillFraction(),
+                       frame.StatusRect(), frame.EstimateRect()});
+    EXPECT_EQ(DifferingPixels(kept, plain), "")
+        << (c.device ? "device" : "DIB") << ": \"" << Narrow(status.CopyStatusText()) << "\", \""
+        << Narrow(frame.EstimateText()) << "\"";
+  }
   EXPECT_EQ(CloseAndRun(frame), 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "reference_paint.h"
 #include "support/win_test_support.h"
 #include "ui/progress_bar.h"
 #include "ui_test_support.h"
@@ -141,6 +142,62 @@ TEST_F(ProgressBarTest, HighlightSweepsOnlyOverTheFilledPart) {
   EXPECT_GT(bar.ShineOffset(), 0.49f);
   Step(1);
   EXPECT_FLOAT_EQ(bar.ShineOffset(), -0.5f);
+}
+
+// The bar keeps its off-screen bitmap and the drawn trough from one paint to the next; whatever
+// was painted before, into whatever kind of target and at whatever size, a paint must draw what
+// a paint that makes everything anew draws.
+TEST_F(ProgressBarTest, KeptPaintsMatchPlainPaintsPixelForPixel) {
+  const struct {
+    bool device;  // a bitmap like a window's, else a DIB section
+    int width;
+    int32_t position;  // of 100000
+    int steps;         // of the highlight before the paint
+  } cases[] = {
+      {false, kWidth, 0, 0},         {false, kWidth, 0, 30},        {false, kWidth, 200, 5},
+      {false, kWidth, 2200, 1},      {false, kWidth, 5000, 40},     {false, kWidth, 18200, 12},
+      {false, kWidth, 18210, 3},     {false, kWidth, 50000, 60},    {false, kWidth, 50000, 1},
+      {false, kWidth, 73123, 45},    {false, kWidth, 100000, 120},  {true, kWidth, 100000, 0},
+      {true, kWidth, 50000, 7},      {true, kWidth, 18210, 2},      {true, kWidth, 5000, 30},
+      {true, 300, 50000, 10},        {false, 300, 50000, 0},        {false, kWidth, 50000, 0},
+      {true, kWidth, 0, 9},          {true, kWidth, 73123, 20},
+  };
+  bar.SetRange(0, 100000);
+  for (const auto& c : cases) {
+    bar.SetPos(c.position);
+    Step(c.steps);
+    Canvas kept(c.width, kHeight, c.device);
+    Canvas plain(c.width, kHeight, c.device);
+    bar.PaintContent(kept.dc(), c.width, kHeight);
+    PaintBarPlainly(plain.dc(), c.width, kHeight, bar.FillFraction(), bar.ShineOffset());
+    EXPECT_EQ(DifferingPixels(kept, plain), "") << (c.device ? "device" : "DIB") << " " << c.width << " wide, position "
+                                                << c.position << ", highlight at " << bar.ShineOffset();
+  }
+}
+
+// A step of the highlight repaints the bar when nobody sets its position; when the position is
+// set after each step, as the frame sets it, the repaint of the position shows the step as well.
+// Either way the screen shows the bar as it is.
+TEST_F(ProgressBarTest, TheScreenFollowsEveryStepWithOrWithoutPositions) {
+  bar.SetPos(500);
+  Step(60);  // the highlight over the fill
+  const auto expectScreenShowsTheBar = [&](const char* when) {
+    Canvas screen(kWidth, kHeight);
+    CaptureClient(bar.hwnd(), screen);
+    Canvas now(kWidth, kHeight);
+    Render(now);
+    EXPECT_EQ(DifferingPixels(screen, now), "") << when << ", highlight at " << bar.ShineOffset();
+  };
+  const float start = bar.ShineOffset();
+  ASSERT_TRUE(PumpUntil([&] { return bar.ShineOffset() > start + 0.035f; }));
+  expectScreenShowsTheBar("the bar alone");
+  for (int i = 0; i < 5; ++i) {
+    const float before = bar.ShineOffset();
+    ASSERT_TRUE(PumpUntil([&] { return bar.ShineOffset() != before; }));
+    bar.SetPos(500 + i);
+    UpdateWindow(bar.hwnd());
+    expectScreenShowsTheBar("a position after the step");
+  }
 }
 
 TEST_F(ProgressBarTest, AnimatesByItsOwnTimer) {

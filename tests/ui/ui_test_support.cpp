@@ -32,7 +32,15 @@ const testing::Environment* const environment = testing::AddGlobalTestEnvironmen
 
 }  // namespace
 
-Canvas::Canvas(int width, int height) : width_(width), height_(height) {
+Canvas::Canvas(int width, int height, bool device) : width_(width), height_(height) {
+  if (device) {
+    const HDC screen = GetDC(nullptr);
+    bitmap_.reset(CreateCompatibleBitmap(screen, width, height));
+    dc_.reset(CreateCompatibleDC(screen));
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_.get(), bitmap_.get());
+    return;
+  }
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -53,12 +61,24 @@ Canvas::~Canvas() {
 
 COLORREF Canvas::Pixel(int x, int y) const {
   GdiFlush();
+  if (bits_ == nullptr) return GetPixel(dc_.get(), x, y);
   const uint32_t bgra = bits_[y * width_ + x];
   return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
 }
 
+std::string DifferingPixels(const Canvas& a, const Canvas& b) {
+  std::string list;
+  int count = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.Pixel(x, y) != b.Pixel(x, y) && ++count <= 8) list += std::to_string(x) + "," + std::to_string(y) + " ";
+  if (count > 8) list += "and " + std::to_string(count - 8) + " more";
+  return list;
+}
+
 bool Canvas::SavePng(const std::wstring& path) const {
   GdiFlush();
+  if (bits_ == nullptr) return false;
   static const CLSID pngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
   Gdiplus::GpBitmap* image = nullptr;
   if (GdipCreateBitmapFromScan0(width_, height_, width_ * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(bits_),

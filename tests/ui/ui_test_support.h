@@ -11,10 +11,11 @@
 
 #include "common/handles.h"
 
-// A 32-bit top-down DIB selected into a memory DC.
+// A bitmap selected into a memory DC: a 32-bit top-down DIB, or (device) a bitmap compatible
+// with the screen, as windows paint into.
 class Canvas {
  public:
-  Canvas(int width, int height);
+  Canvas(int width, int height, bool device = false);
   ~Canvas();
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
@@ -31,8 +32,12 @@ class Canvas {
   UniqueMemoryDc dc_;
   UniqueGdiObject bitmap_;
   HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
+  uint32_t* bits_ = nullptr;  // none for a device bitmap
 };
+
+// Every pixel of `a` and `b` (of one size) that differs, as "x,y" in a short list; empty when
+// they are alike.
+std::string DifferingPixels(const Canvas& a, const Canvas& b);
 
 // Copies what the window shows on screen (its client area) into a canvas.
 void CaptureClient(HWND window, Canvas& canvas);
